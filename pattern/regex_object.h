@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/apartment.h"
+#include "text/text.h"
+
+namespace quillmere {
+
+namespace platform {
+class ScriptRegExp;
+struct ScriptMatch;
+}  // namespace platform
+
+// The program's pattern object: hand it a pattern and a subject in one Create call, then read
+// matches and groups by 1-based indexes. Its life holds one apartment pair. Nothing throws: a
+// failed step gives empty text or 0.
+class RegexObject {
+ public:
+  RegexObject();
+  ~RegexObject();
+  // Copying is not allowed: no caller needs it, and a copy would have to take an apartment
+  // pair of its own.
+  RegexObject(const RegexObject&) = delete;
+  RegexObject& operator=(const RegexObject&) = delete;
+
+  // Omitted arguments: case ignored, ^ and $ at line breaks, all matches, no "#引号" substitution.
+  bool Create(const Text& pattern, const Text& subject,
+              std::optional<bool> caseSensitive = std::nullopt,
+              std::optional<bool> multiLine = std::nullopt,
+              std::optional<bool> global = std::nullopt,
+              std::optional<bool> quoteMarker = std::nullopt);
+
+  Text PatternText() const;
+  Text ReplaceMatches(const Text& replacement) const;
+  int MatchCount() const;
+  // position, when supplied, receives the match's 0-based byte offset in the subject, or -2.
+  Text MatchText(int index, int* position = nullptr) const;
+  Text SubmatchText(int matchIndex, int groupIndex, int* position = nullptr) const;
+  int SubmatchCount() const;
+
+ private:
+  platform::ApartmentScope apartment_;
+  std::unique_ptr<platform::ScriptRegExp> regExp_;
+  // The match collection: absent until a Create whose Execute succeeded.
+  std::unique_ptr<std::vector<platform::ScriptMatch>> matches_;
+  std::u16string subject_;
+};
+
+}  // namespace quillmere
