@@ -47,7 +47,9 @@ class ScriptRegExp {
 
  private:
   struct Compiled;
+  // The compiled pattern for the current properties, or null when the pattern is invalid.
   const Compiled* Compile();
+  void Invalidate();
 
   bool ignoreCase_ = false;
   bool multiline_ = false;
