@@ -27,10 +27,10 @@ struct WebFetchOptions {
   Text proxyServer;
   Text proxyUser;
   Text proxyPassword;
-  int timeoutSeconds = 0;  // 0 or less: 30 seconds for each phase
-  Text* redirectTarget = nullptr;  // out
-  Text* statusMessage = nullptr;   // out
-  Bytes* responseBytes = nullptr;  // out
+  int timeoutSeconds = 0;            // 0 or less: 30 seconds for each phase
+  Text* redirectTarget = nullptr;    // out
+  Text* statusMessage = nullptr;     // out
+  Bytes* responseBytes = nullptr;    // out
   std::optional<bool> mergeCookies;  // not supplied counts as true
 };
 
