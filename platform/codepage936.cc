@@ -14,15 +14,6 @@ namespace {
 
 constexpr char kTableName[] = "windows-936-2000";
 
-// Windows turns an undecodable byte sequence into '?'; ICU's default would be U+FFFD.
-void QuestionMarkToUnicode(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
-                           UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
-  *status = U_ZERO_ERROR;
-  const UChar questionMark = u'?';
-  ucnv_cbToUWriteUChars(args, &questionMark, 1, 0, status);
-}
-
 // Every code point the table cannot represent becomes '?'. ICU's own substitution would skip
 // default-ignorable code points silently; Windows writes its default character for them too.
 void QuestionMarkFromUnicode(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
@@ -36,10 +27,7 @@ void QuestionMarkFromUnicode(const void*, UConverterFromUnicodeArgs* args, const
 UConverter* Decoder() {
   thread_local ConverterPtr converter = [] {
     ConverterPtr c = OpenConverter(kTableName);
-    if (c) {
-      UErrorCode status = U_ZERO_ERROR;
-      ucnv_setToUCallBack(c.get(), QuestionMarkToUnicode, nullptr, nullptr, nullptr, &status);
-    }
+    if (c) DecodeUndecodableAsQuestionMark(*c);
     return c;
   }();
   return converter.get();

@@ -1,12 +1,30 @@
 #include "platform/icu_converter.h"
 
+#include <unicode/ucnv_cb.h>
+
 namespace quillmere::platform {
+namespace {
+
+void QuestionMarkToUnicode(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                           UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
+  *status = U_ZERO_ERROR;
+  const UChar questionMark = u'?';
+  ucnv_cbToUWriteUChars(args, &questionMark, 1, 0, status);
+}
+
+}  // namespace
 
 ConverterPtr OpenConverter(const char* name) {
   UErrorCode status = U_ZERO_ERROR;
   ConverterPtr converter(ucnv_open(name, &status));
   if (U_FAILURE(status)) return nullptr;
   return converter;
+}
+
+void DecodeUndecodableAsQuestionMark(UConverter& converter) {
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(&converter, QuestionMarkToUnicode, nullptr, nullptr, nullptr, &status);
 }
 
 std::u16string DecodeAll(UConverter& converter, std::string_view bytes) {
