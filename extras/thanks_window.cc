@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "extras/caption_label.h"
 #include "extras/support_window_frame.h"
 #include "extras/tip_window.h"
 #include "platform/window/window_ops.h"
@@ -25,15 +26,12 @@ const QString& ThanksWindow::Caption() {
 }
 
 ThanksWindow::ThanksWindow(QWidget* parent)
-    : QDialog(parent), 标签1(new QLabel(this)), 按钮1(new QPushButton(this)) {
+    : QDialog(parent), 标签1(new CaptionLabel(this)), 按钮1(new QPushButton(this)) {
   setObjectName(QStringLiteral("ThanksWindow"));
   SetUpSupportWindow(*this, QStringLiteral("感谢各位支持"), kOuterSize);
 
   标签1->setObjectName(QStringLiteral("标签1"));
   标签1->setGeometry(11, 12, 437, 188);
-  标签1->setTextFormat(Qt::PlainText);
-  标签1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  标签1->setWordWrap(true);
   标签1->setText(Caption());
 
   按钮1->setObjectName(QStringLiteral("按钮1"));

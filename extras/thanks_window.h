@@ -2,10 +2,11 @@
 
 #include <QDialog>
 
-class QLabel;
 class QPushButton;
 
 namespace quillmere {
+
+class CaptionLabel;
 
 // The modal thanks window: a thank-you text and a button that opens TipWindow. It is built
 // afresh for every opening and destroyed when it closes.
@@ -18,7 +19,7 @@ class ThanksWindow : public QDialog {
   // The label's caption, every line end and run of blanks as written.
   static const QString& Caption();
 
-  QLabel* 标签1;
+  CaptionLabel* 标签1;
   QPushButton* 按钮1;
 };
 
