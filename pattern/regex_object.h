@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/apartment.h"
 #include "text/text.h"
@@ -42,11 +43,20 @@ class RegexObject {
   int SubmatchCount() const;
 
  private:
+  // The match with that 1-based index, or null.
+  const platform::ScriptMatch* Match(int index) const;
+  // The 0-based byte offset of `found` in the subject, searched from the match's FirstIndex;
+  // -2 when the search finds nothing.
+  int BytePosition(const Text& found, int firstIndex) const;
+
   platform::ApartmentScope apartment_;
   std::unique_ptr<platform::ScriptRegExp> regExp_;
   // The match collection: absent until a Create whose Execute succeeded.
   std::unique_ptr<std::vector<platform::ScriptMatch>> matches_;
   std::u16string subject_;
+  // The subject as program text, made on the first position request only: the result page
+  // reads hundreds of thousands of groups and never asks for a position.
+  mutable std::optional<Text> subjectText_;
 };
 
 }  // namespace quillmere
