@@ -1,0 +1,32 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace quillmere::platform {
+
+// Owners for libcurl's handles.
+struct CurlEasyDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct CurlMultiDeleter {
+  void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct CurlSlistDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct CurlUrlDeleter {
+  void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+};
+struct CurlStringDeleter {
+  void operator()(char* text) const { curl_free(text); }
+};
+
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
+using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
+using CurlString = std::unique_ptr<char, CurlStringDeleter>;
+
+}  // namespace quillmere::platform
