@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 
 #include "app/constants.h"
@@ -37,7 +38,7 @@ class MainWindow : public QWidget {
   void FitToFrame();
 
   // True once the window has painted itself at least once.
-  bool HasPainted() const { return painted_; }
+  bool HasPainted() const { return painted_.load(); }
 
   QLabel 内容;
   QLineEdit ssbjk;
@@ -74,7 +75,8 @@ class MainWindow : public QWidget {
 
   Text versionSharePage_;
   std::unique_ptr<PageLoader> pageLoader_;
-  bool painted_ = false;
+  // Read by tests from the server thread while the GUI thread waits on a request.
+  std::atomic<bool> painted_{false};
 };
 
 }  // namespace quillmere

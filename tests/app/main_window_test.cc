@@ -4,10 +4,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTest>
+#include <atomic>
 #include <chrono>
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/start_up.h"
 #include "platform/window/qt_event_pump.h"
 #include "tests/support/loopback_server.h"
 
@@ -191,6 +193,24 @@ class MainWindowTest : public QObject {
     QCOMPARE(window.标签7.size(), QSize(33, 24));
     QCOMPARE(server.RequestCount(), size_t{1});
     QCOMPARE(server.Requests()[0].Target(), std::string("/s/latest"));
+  }
+
+  void startUpPaintsBeforeTheCreationFetch() {
+    std::atomic<bool> paintedAtRequest = false;
+    MainWindow* window = nullptr;
+    LoopbackServer server([&](const RecordedRequest&) {
+      paintedAtRequest = window && window->HasPainted();
+      return Reply::Ok("~~2.0B~~");
+    });
+    QVERIFY(server.ok());
+    MainWindow started("http://127.0.0.1:1", server.Url("/version"));
+    window = &started;
+    started.超级列表框.setRowCount(2);
+    ShowThenCreate(started);
+    QTRY_COMPARE(started.标签7.text(), QString("2.0B"));
+    QVERIFY(paintedAtRequest);
+    QCOMPARE(started.超级列表框.rowCount(), 0);
+    QCOMPARE(server.RequestCount(), size_t{1});
   }
 
   void creationEventWithUnreachableVersionPageLeavesLabelEmpty() {
