@@ -15,7 +15,7 @@ class RecordingHttpClient : public platform::HttpClient {
   // Name of the step that fails ("CheckPlatform", "CrackUrl", "Open", "Connect", "OpenRequest",
   // "SetTimeouts", "SetServerCredentials", "SetProxyCredentials", "SetOption63/1",
   // "SetOption79/1", "SetOption63/2", "AddHeaders", "Send", "ReceiveResponse", "ReadData",
-  // "QueryRawHeaders"); empty for none.
+  // "QueryRawHeaders"), several separated by commas; empty for none.
   std::string failingStep;
   std::string rawHeaders = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
   // Body handed out in chunks of this many bytes; a ReadData failure happens after the

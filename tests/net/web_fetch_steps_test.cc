@@ -119,7 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"AddHeaders", "710 设置协议头失败!", 6, kAllThree, "", false},
         StepCase{"Send", "711 发送请求失败!", 7, kAllThree, "", false},
         StepCase{"ReceiveResponse", "712 服务器未响应!", 8, kAllThree, "", false},
-        StepCase{"QueryRawHeaders", "713 读取数据失败!", 9, kAllThree, "", false},
+        StepCase{"QueryRawHeaders", "caller-status", 9, kAllThree, "", false},
+        StepCase{"ReadData,QueryRawHeaders", "713 读取数据失败!", 9, kAllThree, "", false},
         StepCase{"", "200 OK", 13, kAllThree, "hello", true}));
 
 TEST(WebFetchSteps, ReadFailureKeepsBytesBeforeItAndStatusTextReplacesMessage) {
