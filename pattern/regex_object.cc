@@ -17,13 +17,10 @@ constexpr std::string_view kQuoteMarker = "#\xD2\xFD\xBA\xC5";
 // Most group texts of a result page (addresses) are plain ASCII, which code page 936 keeps
 // as it is; only texts with other characters go through the converter.
 Text ToProgramText(std::u16string_view units) {
-  Text text;
-  text.resize(units.size());
-  for (size_t i = 0; i < units.size(); ++i) {
-    if (units[i] >= 0x80) return platform::Utf16ToCp936(units);
-    text[i] = static_cast<char>(units[i]);
-  }
-  return text;
+  char16_t all = 0;
+  for (const char16_t unit : units) all |= unit;
+  if (all >= 0x80) return platform::Utf16ToCp936(units);
+  return Text(units.begin(), units.end());
 }
 
 }  // namespace
@@ -54,9 +51,9 @@ bool RegexObject::Create(const Text& pattern, const Text& subject,
   regExp_->SetPattern(platform::Cp936ToUtf16(patternText));
 
   subject_ = platform::Cp936ToUtf16(subject);
-  auto matches = regExp_->Execute(subject_);
+  auto matches = regExp_->ExecuteSpans(subject_);
   if (!matches) return false;
-  matches_ = std::make_unique<std::vector<platform::ScriptMatch>>(std::move(*matches));
+  matches_ = std::make_unique<platform::ScriptMatchSpans>(std::move(*matches));
   return true;
 }
 
@@ -73,35 +70,43 @@ Text RegexObject::ReplaceMatches(const Text& replacement) const {
 }
 
 int RegexObject::MatchCount() const {
-  return matches_ ? static_cast<int>(matches_->size()) : 0;
+  return matches_ ? static_cast<int>(matches_->MatchCount()) : 0;
 }
 
-const platform::ScriptMatch* RegexObject::Match(int index) const {
-  if (!matches_ || index < 1 || static_cast<size_t>(index) > matches_->size()) return nullptr;
-  return &(*matches_)[index - 1];
+bool RegexObject::HasMatch(int index) const {
+  return matches_ && index >= 1 && static_cast<size_t>(index) <= matches_->MatchCount();
+}
+
+Text RegexObject::GroupText(int index, int group) const {
+  const size_t start = matches_->Start(index - 1, group);
+  return ToProgramText(
+      std::u16string_view(subject_).substr(start, matches_->End(index - 1, group) - start));
 }
 
 Text RegexObject::MatchText(int index, int* position) const {
-  const platform::ScriptMatch* match = Match(index);
-  Text text = match ? ToProgramText(match->value) : Text();
-  if (position) *position = BytePosition(text, match ? match->firstIndex : 0);
+  const bool found = HasMatch(index);
+  Text text = found ? GroupText(index, 0) : Text();
+  if (position) *position = BytePosition(text, found ? FirstIndex(index) : 0);
   return text;
 }
 
 Text RegexObject::SubmatchText(int matchIndex, int groupIndex, int* position) const {
-  const platform::ScriptMatch* match = Match(matchIndex);
+  const bool found = HasMatch(matchIndex);
   Text text;
-  if (match && groupIndex >= 1 && static_cast<size_t>(groupIndex) <= match->submatches.size()) {
-    text = ToProgramText(match->submatches[groupIndex - 1]);
+  if (found && groupIndex >= 1 && static_cast<size_t>(groupIndex) <= matches_->GroupCount()) {
+    text = GroupText(matchIndex, groupIndex);
   }
   // A group has no start of its own: its text is searched from the whole match's start.
-  if (position) *position = BytePosition(text, match ? match->firstIndex : 0);
+  if (position) *position = BytePosition(text, found ? FirstIndex(matchIndex) : 0);
   return text;
 }
 
 int RegexObject::SubmatchCount() const {
-  const platform::ScriptMatch* match = Match(1);
-  return match ? static_cast<int>(match->submatches.size()) : 0;
+  return HasMatch(1) ? static_cast<int>(matches_->GroupCount()) : 0;
+}
+
+int RegexObject::FirstIndex(int index) const {
+  return static_cast<int>(matches_->Start(index - 1, 0));
 }
 
 int RegexObject::BytePosition(const Text& found, int firstIndex) const {

@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/apartment.h"
 #include "text/text.h"
@@ -12,7 +11,7 @@ namespace quillmere {
 
 namespace platform {
 class ScriptRegExp;
-struct ScriptMatch;
+class ScriptMatchSpans;
 }  // namespace platform
 
 // The program's pattern object: hand it a pattern and a subject in one Create call, then read
@@ -43,16 +42,21 @@ class RegexObject {
   int SubmatchCount() const;
 
  private:
-  // The match with that 1-based index, or null.
-  const platform::ScriptMatch* Match(int index) const;
+  // Whether a match with that 1-based index exists.
+  bool HasMatch(int index) const;
+  // Group `group` (0: the whole match) of match `index` as program text.
+  Text GroupText(int index, int group) const;
+  // The match's start in UTF-16 units from 0, as the script object reports it.
+  int FirstIndex(int index) const;
   // The 0-based byte offset of `found` in the subject, searched from the match's FirstIndex;
   // -2 when the search finds nothing.
   int BytePosition(const Text& found, int firstIndex) const;
 
   platform::ApartmentScope apartment_;
   std::unique_ptr<platform::ScriptRegExp> regExp_;
-  // The match collection: absent until a Create whose Execute succeeded.
-  std::unique_ptr<std::vector<platform::ScriptMatch>> matches_;
+  // The match collection, as spans into subject_: absent until a Create whose Execute
+  // succeeded. Group texts are converted only when asked for.
+  std::unique_ptr<platform::ScriptMatchSpans> matches_;
   std::u16string subject_;
   // The subject as program text, made on the first position request only: the result page
   // reads hundreds of thousands of groups and never asks for a position.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace quillmere::platform {
@@ -40,10 +41,26 @@ bool IsLowSurrogate(char16_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+// Whether `pattern` starts with a class of a shorthand and its complement, such as [\s\S]:
+// any character at all. Pages are read with such gaps, and PCRE2's JIT steps over "any
+// character" much faster than it tests a class, so the class becomes a dot-all dot.
+bool IsAnyCharacterClass(std::u16string_view pattern) {
+  if (pattern.size() < 6 || pattern[0] != u'[' || pattern[1] != u'\\' || pattern[3] != u'\\' ||
+      pattern[5] != u']') {
+    return false;
+  }
+  const char16_t a = pattern[2];
+  const char16_t b = pattern[4];
+  const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c; };
+  const bool shorthand = lower(a) == u's' || lower(a) == u'd' || lower(a) == u'w';
+  return shorthand && a != b && lower(a) == lower(b);
+}
+
 // Rewrites the script-engine pattern into PCRE2 syntax. Outside character classes, with
 // multiline, ^ and $ become look-arounds for a line break, because PCRE2's own multiline mode
 // knows only the newline convention (LF) while the script engine also breaks at CR. \v means
 // the vertical tab only (PCRE2 reads it as the whole vertical-space class).
+// [\s\S] and its kin become a dot-all dot (see IsAnyCharacterClass).
 std::u16string TranslatePattern(std::u16string_view pattern, bool multiline) {
   static constexpr std::u16string_view kLineStart = u"(?<![^\\n\\r])";
   static constexpr std::u16string_view kLineEnd = u"(?![^\\n\\r])";
@@ -85,6 +102,11 @@ std::u16string TranslatePattern(std::u16string_view pattern, bool multiline) {
       out += c;
       continue;
     }
+    if (c == u'[' && IsAnyCharacterClass(pattern.substr(i))) {
+      out += u"(?s:.)";
+      i += 5;
+      continue;
+    }
     if (c == u'[') {
       inClass = true;
       out += c;
@@ -108,7 +130,16 @@ std::u16string TranslatePattern(std::u16string_view pattern, bool multiline) {
 // the same length, so every position still refers to the caller's subject. Returns an empty
 // view of `storage` only when a copy was needed; otherwise the subject itself.
 std::u16string_view ValidUtf16(std::u16string_view subject, std::u16string& storage) {
-  for (size_t i = 0; i < subject.size(); ++i) {
+  // Surrogates are rare in page text: skip four units at a time while none of them is one
+  // (a 16-bit lane of y is zero exactly where a unit is a surrogate).
+  size_t i = 0;
+  for (; i + 4 <= subject.size(); i += 4) {
+    uint64_t units;
+    std::memcpy(&units, subject.data() + i, sizeof units);
+    const uint64_t y = (units & 0xF800F800F800F800u) ^ 0xD800D800D800D800u;
+    if (((y - 0x0001000100010001u) & ~y & 0x8000800080008000u) != 0) break;
+  }
+  for (; i < subject.size(); ++i) {
     const char16_t c = subject[i];
     if (IsHighSurrogate(c) && i + 1 < subject.size() && IsLowSurrogate(subject[i + 1])) {
       ++i;
@@ -298,23 +329,39 @@ const ScriptRegExp::Compiled* ScriptRegExp::Compile() {
   return compiled_.get();
 }
 
-std::optional<std::vector<ScriptMatch>> ScriptRegExp::Execute(std::u16string_view subject) {
+std::optional<ScriptMatchSpans> ScriptRegExp::ExecuteSpans(std::u16string_view subject) {
   const Compiled* compiled = Compile();
   if (!compiled) return std::nullopt;
   std::u16string repaired;
   const std::u16string_view searched = ValidUtf16(subject, repaired);
 
-  std::vector<ScriptMatch> matches;
+  const size_t pairs = compiled->groupCount + 1;
+  std::vector<size_t> offsets;
   ForEachMatch(*compiled, searched, global_, [&](const PCRE2_SIZE* ovector) {
-    ScriptMatch& match = matches.emplace_back();
-    // Texts come from the caller's subject, so a lone surrogate reads back as it was.
-    match.value = Slice(subject, ovector[0], ovector[1]);
-    match.firstIndex = static_cast<int>(ovector[0]);
-    match.submatches.reserve(compiled->groupCount);
-    for (uint32_t group = 1; group <= compiled->groupCount; ++group) {
-      match.submatches.emplace_back(Slice(subject, ovector[2 * group], ovector[2 * group + 1]));
+    for (size_t i = 0; i < pairs; ++i) {
+      const PCRE2_SIZE start = ovector[2 * i];
+      const PCRE2_SIZE end = ovector[2 * i + 1];
+      const bool unset = start == PCRE2_UNSET || end == PCRE2_UNSET || end < start;
+      offsets.push_back(unset ? 0 : start);
+      offsets.push_back(unset ? 0 : end);
     }
   });
+  return ScriptMatchSpans(compiled->groupCount, std::move(offsets));
+}
+
+std::optional<std::vector<ScriptMatch>> ScriptRegExp::Execute(std::u16string_view subject) {
+  const auto spans = ExecuteSpans(subject);
+  if (!spans) return std::nullopt;
+  std::vector<ScriptMatch> matches(spans->MatchCount());
+  for (size_t m = 0; m < matches.size(); ++m) {
+    // Texts come from the caller's subject, so a lone surrogate reads back as it was.
+    const auto text = [&](size_t g) {
+      return subject.substr(spans->Start(m, g), spans->End(m, g) - spans->Start(m, g));
+    };
+    matches[m].value = text(0);
+    matches[m].firstIndex = static_cast<int>(spans->Start(m, 0));
+    for (size_t g = 1; g <= spans->GroupCount(); ++g) matches[m].submatches.emplace_back(text(g));
+  }
   return matches;
 }
 
