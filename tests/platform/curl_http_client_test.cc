@@ -365,9 +365,21 @@ TEST_F(CurlHttpClientTest, RefusedConnectionFailsSend) {
   EXPECT_FALSE(result.sent);
 }
 
-TEST_F(CurlHttpClientTest, SilenceBeforeHeadersFailsReceiveWithinTheTimeout) {
+struct SilenceCase {
+  const char* name;
+  std::u16string verb;
+  std::string body;
+};
+
+class CurlHttpSilenceTest : public CurlHttpClientTest,
+                            public ::testing::WithParamInterface<SilenceCase> {};
+
+// The request, body included, goes out in Send; the silence then fails ReceiveResponse.
+TEST_P(CurlHttpSilenceTest, SilenceBeforeHeadersFailsReceiveWithinTheTimeout) {
   LoopbackServer server([](const RecordedRequest&) { return Reply().Hold(); });
   FetchOptions options;
+  options.verb = GetParam().verb;
+  options.body = GetParam().body;
   options.timeoutMs = 1000;
   const auto start = std::chrono::steady_clock::now();
   const FetchResult result = Fetch(server.Url("/"), options);
@@ -375,7 +387,15 @@ TEST_F(CurlHttpClientTest, SilenceBeforeHeadersFailsReceiveWithinTheTimeout) {
   EXPECT_TRUE(result.sent);
   EXPECT_FALSE(result.received);
   EXPECT_LT(elapsed, 5s);  // a bound against hanging, not a timing test
+  ASSERT_EQ(server.RequestCount(), 1u);
+  EXPECT_EQ(server.Requests()[0].body.size(), GetParam().body.size());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CurlHttpSilenceTest,
+    ::testing::Values(SilenceCase{"Get", u"GET", ""}, SilenceCase{"SmallPost", u"POST", "a=1&b=2"},
+                      SilenceCase{"LargePost", u"POST", std::string(1 << 20, 'x')}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CurlHttpClientTest, SilenceAfterHeadersFailsTheBodyNotTheResponse) {
   LoopbackServer server([](const RecordedRequest&) {

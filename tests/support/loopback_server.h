@@ -84,7 +84,8 @@ Handler ProxyHandler(Handler other = nullptr);
 
 // An HTTP (or, with a certificate, HTTPS) server on 127.0.0.1 and a port of the system's
 // choice, served by its own threads: one that accepts and one per connection. Every request
-// is recorded before the handler decides the reply. Every wait inside is cut into slices of
+// is recorded before the handler decides the reply. The handler runs on the connection
+// threads, possibly on several at once. Every wait inside is cut into slices of
 // at most 100 ms, so the destructor stops it within a bounded time.
 class LoopbackServer {
  public:
