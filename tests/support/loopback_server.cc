@@ -422,7 +422,7 @@ Handler ProxyHandler(Handler other) {
 
 // LoopbackServer
 
-LoopbackServer::LoopbackServer(Handler handler, const TestCertificate* certificate)
+LoopbackServer::LoopbackServer(Handler handler, const TestCertificate* certificate, uint16_t port)
     : handler_(std::move(handler)) {
   if (certificate) {
     tls_ = certificate->NewServerContext();
@@ -435,6 +435,7 @@ LoopbackServer::LoopbackServer(Handler handler, const TestCertificate* certifica
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
   socklen_t length = sizeof address;
   if (bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       listen(socket, 64) != 0 ||

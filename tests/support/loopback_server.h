@@ -86,10 +86,12 @@ Handler ProxyHandler(Handler other = nullptr);
 // choice, served by its own threads: one that accepts and one per connection. Every request
 // is recorded before the handler decides the reply. The handler runs on the connection
 // threads, possibly on several at once. Every wait inside is cut into slices of
-// at most 100 ms, so the destructor stops it within a bounded time.
+// at most 100 ms, so the destructor stops it within a bounded time. A `port` other than 0
+// asks for that port instead (the demo site listens on a fixed one).
 class LoopbackServer {
  public:
-  explicit LoopbackServer(Handler handler, const TestCertificate* certificate = nullptr);
+  explicit LoopbackServer(Handler handler, const TestCertificate* certificate = nullptr,
+                          uint16_t port = 0);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
