@@ -23,13 +23,13 @@
 namespace quillmere::bench {
 namespace {
 
-struct PageSpec {
+struct PageFile {
   const char* fileName;
   int hits;
   bool changedLayout;
 };
 
-constexpr PageSpec kPages[] = {
+constexpr PageFile kPages[] = {
     {"page_100.html", 100, false},
     {"page_1000.html", 1000, false},
     {"page_10000.html", 10000, false},
@@ -107,10 +107,10 @@ BENCHMARK(BM_SubjectToUtf16)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MatchSpansOnly)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 bool WritePages(const std::string& directory) {
-  for (const PageSpec& spec : kPages) {
-    const std::string path = directory + "/" + spec.fileName;
+  for (const PageFile& file : kPages) {
+    const std::string path = directory + "/" + file.fileName;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const Text& html = CachedPage(spec.hits, spec.changedLayout).html;
+    const Text& html = CachedPage(file.hits, file.changedLayout).html;
     out.write(html.data(), static_cast<std::streamsize>(html.size()));
     if (!out) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());

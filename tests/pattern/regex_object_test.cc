@@ -169,8 +169,14 @@ INSTANTIATE_TEST_SUITE_P(
         PositionCase{"SearchFromFirstIndex", "aa", "aaaa", 2, 0, "aa", 1},
         // FirstIndex 2 is the second byte of the first character: the search starts at its
         // first byte, so it keeps in step with the characters and finds the match.
-        PositionCase{"AfterDoubleByteCharacters", "ab", "\xD6\xD0\xCE\xC4" "ab", 1, 0, "ab", 4},
-        PositionCase{"GroupSearchedFromMatchStart", "x(b)", "\xD6\xD0" "xb", 1, 1, "b", 3},
+        PositionCase{"AfterDoubleByteCharacters", "ab",
+                     "\xD6\xD0\xCE\xC4"
+                     "ab",
+                     1, 0, "ab", 4},
+        PositionCase{"GroupSearchedFromMatchStart", "x(b)",
+                     "\xD6\xD0"
+                     "xb",
+                     1, 1, "b", 3},
         PositionCase{"ChineseMatch", "\xCE\xC4", "a\xD6\xD0\xCE\xC4", 1, 0, "\xCE\xC4", 3},
         PositionCase{"NoMatchInEmptySubject", "a", "", 1, 0, "", -2}),
     [](const auto& info) { return std::string(info.param.name); });
