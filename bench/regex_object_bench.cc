@@ -14,14 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "bench/result_page_generator.h"
 #include "pattern/regex_object.h"
 #include "pattern/result_pattern.h"
 #include "platform/codepage936.h"
 #include "platform/script_regexp.h"
+#include "tests/support/result_page_generator.h"
 
 namespace quillmere::bench {
 namespace {
+
+using test_support::GenerateResultPage;
+using test_support::ResultPage;
+using test_support::ResultPageOptions;
 
 struct PageFile {
   const char* fileName;
@@ -39,7 +43,12 @@ constexpr PageFile kPages[] = {
 const ResultPage& CachedPage(int hits, bool changedLayout) {
   static std::map<std::pair<int, bool>, ResultPage> pages;
   auto [it, inserted] = pages.try_emplace({hits, changedLayout});
-  if (inserted) it->second = GenerateResultPage({hits, changedLayout, 1});
+  if (inserted) {
+    ResultPageOptions options;
+    options.hitCount = hits;
+    options.changedLayout = changedLayout;
+    it->second = GenerateResultPage(options);
+  }
   return it->second;
 }
 

@@ -1,9 +1,9 @@
-#include "bench/result_page_generator.h"
+#include "tests/support/result_page_generator.h"
 
 #include <array>
 #include <string_view>
 
-namespace quillmere::bench {
+namespace quillmere::test_support {
 namespace {
 
 // Code page 936 words of the site's markup, written as bytes so the file itself stays ASCII.
@@ -130,7 +130,8 @@ void AppendHit(Text& html, Random& random, const GeneratedHit& hit, const Text& 
 ResultPage GenerateResultPage(const ResultPageOptions& options) {
   Random random(options.seed);
   ResultPage page;
-  page.html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"gbk\">\n<title>" + Text(kResults) +
+  page.html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"" + options.metaCharset +
+              "\">\n<title>" + Text(kResults) +
               "</title>\n<link rel=\"stylesheet\" href=\"/static/style.css\">\n</head>\n<body>\n"
               "<div class=\"header\"><form action=\"/search\" method=\"get\"><input name=\"q\">"
               "</form></div>\n<div class=\"search-list\">\n";
@@ -138,6 +139,7 @@ ResultPage GenerateResultPage(const ResultPageOptions& options) {
   for (int i = 0; i < options.hitCount; ++i) {
     GeneratedHit hit;
     hit.title = Title(random, i);
+    if (options.title) hit.title = options.title(i, hit.title);
     hit.magnet = "magnet:?xt=urn:btih:" + Hex(random, 40);
     const Text displayName = Hanzi(random, 4) + "." + Hex(random, 4);
     hit.thunder = "thunder://" + Base64("AA" + hit.magnet + "&dn=" + displayName + "ZZ");
@@ -150,4 +152,4 @@ ResultPage GenerateResultPage(const ResultPageOptions& options) {
   return page;
 }
 
-}  // namespace quillmere::bench
+}  // namespace quillmere::test_support
