@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "app/page_key_filter.h"
@@ -15,6 +16,7 @@
 #include "platform/window/window_ops.h"
 #include "search/details_export.h"
 #include "search/page_loader.h"
+#include "search/row_actions.h"
 
 namespace quillmere {
 namespace {
@@ -59,6 +61,7 @@ MainWindow::MainWindow(Text siteRoot, Text versionSharePage, QWidget* parent)
   SetUpWindow();
   SetUpControls();
   SetUpList();
+  SetUpTabOrder();
   pageLoader_ = std::make_unique<PageLoader>(SearchControls{ssbjk, page, 上一页按钮, 超级列表框},
                                              std::move(siteRoot));
   ConnectHandlers();
@@ -141,6 +144,9 @@ void MainWindow::SetUpList() {
   list.setWordWrap(false);
   list.setEditTriggers(QAbstractItemView::NoEditTriggers);
   list.setSortingEnabled(false);
+  // Tab leaves the list for the next control instead of stepping through its cells.
+  list.setTabKeyNavigation(false);
+  list.setContextMenuPolicy(Qt::CustomContextMenu);
   // The selection stays visible when the list loses the focus.
   QPalette palette = list.palette();
   for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
@@ -151,6 +157,8 @@ void MainWindow::SetUpList() {
 
 void MainWindow::ConnectHandlers() {
   connect(&搜索_按钮, &QPushButton::clicked, this, [this] { pageLoader_->SearchClicked(); });
+  // Return and keypad Enter in the keyword box search just as the button does.
+  connect(&ssbjk, &QLineEdit::returnPressed, this, [this] { pageLoader_->SearchClicked(); });
   connect(&上一页按钮, &QPushButton::clicked, this, [this] { pageLoader_->PreviousPageClicked(); });
   connect(&下一页按钮, &QPushButton::clicked, this, [this] { pageLoader_->NextPageClicked(); });
   // A mouse press makes the row current before it selects it; queued, the handler reads the
@@ -161,6 +169,10 @@ void MainWindow::ConnectHandlers() {
         ShowDetails(DetailControls{超级列表框, mc编辑框, cl编辑框, xl编辑框});
       },
       Qt::QueuedConnection);
+  connect(&超级列表框, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& position) { ShowRowMenu(超级列表框, position); });
+  connect(&超级列表框, &QTableWidget::cellDoubleClicked, this,
+          [this](int row) { OpenMagnetAddress(超级列表框, row); });
   connect(&按钮1, &QPushButton::clicked, this,
           [this] { ExportList(超级列表框, ExportLayout::kAllFields); });
   connect(&按钮2, &QPushButton::clicked, this,
@@ -168,6 +180,13 @@ void MainWindow::ConnectHandlers() {
   connect(&按钮3, &QPushButton::clicked, this,
           [this] { ExportList(超级列表框, ExportLayout::kThunderOnly); });
   InstallSupportLabel(标签8, 时钟1);
+}
+
+void MainWindow::SetUpTabOrder() {
+  // Left to right, top to bottom, as the controls stand in the window.
+  QWidget* const order[] = {&ssbjk,    &搜索_按钮, &page,     &上一页按钮, &下一页按钮, &超级列表框,
+                            &mc编辑框, &cl编辑框,  &xl编辑框, &按钮1,      &按钮2,      &按钮3};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::RunCreationEvent() {

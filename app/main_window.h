@@ -71,6 +71,7 @@ class MainWindow : public QWidget {
   void SetUpWindow();
   void SetUpControls();
   void SetUpList();
+  void SetUpTabOrder();
   void ConnectHandlers();
 
   Text versionSharePage_;
