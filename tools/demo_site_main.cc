@@ -1,5 +1,6 @@
 // quillmere_demo_site [--port N]: serves the demo search site and version page on
-// 127.0.0.1:N (18080 when not given), prints its origin and runs until SIGINT or SIGTERM.
+// 127.0.0.1:N (18080 when not given), prints its origin, then one line per request (its
+// request line), and runs until SIGINT or SIGTERM.
 
 #include <signal.h>
 
@@ -42,8 +43,13 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  quillmere::test_support::LoopbackServer server(quillmere::demo::Answer, nullptr,
-                                                 static_cast<uint16_t>(port));
+  // Requests are answered on several threads; one printf call per line keeps lines whole.
+  const auto answer = [](const quillmere::test_support::RecordedRequest& request) {
+    std::printf("%s\n", request.RequestLine().c_str());
+    std::fflush(stdout);
+    return quillmere::demo::Answer(request);
+  };
+  quillmere::test_support::LoopbackServer server(answer, nullptr, static_cast<uint16_t>(port));
   if (!server.ok()) {
     std::fprintf(stderr, "quillmere_demo_site: cannot listen on 127.0.0.1:%ld\n", port);
     return 1;

@@ -11,7 +11,6 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTableWidgetItem>
-#include <QVariant>
 #include <random>
 
 #include "platform/codepage936.h"
@@ -58,28 +57,12 @@ void DeleteAllRows(QTableWidget& list) {
   list.setRowCount(0);
 }
 
-namespace {
-
-// A new cell of a report list, aligned like its column's header: in a report list the
-// column's alignment holds for the header and the cells alike. The alignment is set before
-// the item joins the list, so it costs no change signal.
-QTableWidgetItem* NewCell(const QTableWidget& list, int column, const Text& text) {
-  auto* item = new QTableWidgetItem(ToQString(text));
-  if (const QTableWidgetItem* header = list.horizontalHeaderItem(column)) {
-    const QVariant alignment = header->data(Qt::TextAlignmentRole);
-    if (alignment.isValid()) item->setData(Qt::TextAlignmentRole, alignment);
-  }
-  return item;
-}
-
-}  // namespace
-
 int AppendRow(QTableWidget& list, const Text& column0) {
   // Growing the row count by one keeps an append cheap: no rows move and the view lays out
   // lazily, so a page with thousands of hits fills quickly.
   const int row = list.rowCount();
   list.setRowCount(row + 1);
-  list.setItem(row, 0, NewCell(list, 0, column0));
+  list.setItem(row, 0, new QTableWidgetItem(ToQString(column0)));
   return row;
 }
 
@@ -88,7 +71,7 @@ void SetCellText(QTableWidget& list, int row, int column, const Text& text) {
   if (QTableWidgetItem* item = list.item(row, column)) {
     item->setText(ToQString(text));
   } else {
-    list.setItem(row, column, NewCell(list, column, text));
+    list.setItem(row, column, new QTableWidgetItem(ToQString(text)));
   }
 }
 

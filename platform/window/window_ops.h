@@ -32,8 +32,7 @@ uint32_t Colour(int red, int green, int blue);
 void SetTextColour(QLabel& label, uint32_t colour);
 
 void DeleteAllRows(QTableWidget& list);
-// Appends a row whose column 0 shows `column0`; returns its index. New cells take the
-// alignment of their column's header item, as the cells of a report list do.
+// Appends a row whose column 0 shows `column0`; returns its index.
 int AppendRow(QTableWidget& list, const Text& column0);
 void SetCellText(QTableWidget& list, int row, int column, const Text& text);
 // Empty text for a cell that holds none or does not exist.

@@ -51,30 +51,6 @@ class WindowOpsTest : public QObject {
     QCOMPARE(RowCount(list), 0);
   }
 
-  void cellsTakeTheirHeaderAlignment() {
-    QTableWidget list(0, 3);
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
-    auto* leftHeader = new QTableWidgetItem("0");
-    leftHeader->setTextAlignment(left);
-    list.setHorizontalHeaderItem(0, leftHeader);
-    auto* centredHeader = new QTableWidgetItem("1");
-    centredHeader->setTextAlignment(centred);
-    list.setHorizontalHeaderItem(1, centredHeader);
-    // Column 2 has no header item: its cells keep the view's default.
-    AppendRow(list, "1");
-    SetCellText(list, 0, 1, "title");
-    SetCellText(list, 0, 2, "plain");
-    SetCellText(list, 0, 1, "title again");  // rewriting keeps the alignment
-    const auto alignment = [&list](int column) {
-      return list.model()->index(0, column).data(Qt::TextAlignmentRole);
-    };
-    QCOMPARE(Qt::Alignment(alignment(0).toInt()), left);
-    QCOMPARE(Qt::Alignment(alignment(1).toInt()), centred);
-    QVERIFY(!alignment(2).isValid());
-    QCOMPARE(ReadCellText(list, 0, 1), Text("title again"));
-  }
-
   void currentSelectionIsTheFirstSelectedRow() {
     QTableWidget list(0, 4);
     list.setSelectionBehavior(QAbstractItemView::SelectRows);
