@@ -10,6 +10,7 @@
 #include <iterator>
 #include <utility>
 
+#include "app/column_aligned_delegate.h"
 #include "app/page_key_filter.h"
 #include "extras/support_label.h"
 #include "extras/version_notice.h"
@@ -144,6 +145,7 @@ void MainWindow::SetUpList() {
   list.setWordWrap(false);
   list.setEditTriggers(QAbstractItemView::NoEditTriggers);
   list.setSortingEnabled(false);
+  list.setItemDelegate(new ColumnAlignedDelegate(&list));
   // Tab leaves the list for the next control instead of stepping through its cells.
   list.setTabKeyNavigation(false);
   list.setContextMenuPolicy(Qt::CustomContextMenu);
