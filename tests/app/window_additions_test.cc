@@ -221,6 +221,12 @@ class WindowAdditionsTest : public QObject {
 
   void tabFollowsTheWindow() {
     window_->上一页按钮.setEnabled(true);  // a disabled button takes no focus
+    // With rows in it the list could keep Tab for moving between its cells.
+    for (const char* number : {"1", "2"}) {
+      const int row = platform::AppendRow(window_->超级列表框, number);
+      for (int column = 1; column < 4; ++column)
+        platform::SetCellText(window_->超级列表框, row, column, "c");
+    }
     window_->show();
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
