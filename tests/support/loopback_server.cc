@@ -262,6 +262,11 @@ bool RunReply(Stream& stream, const Reply& reply, const RecordedRequest& request
           }
         }
         break;
+      case Reply::Kind::kRepeat:
+        for (size_t i = 0; i < step.bytesPerStep; ++i) {
+          if (!stream.WriteAll(step.bytes)) return false;
+        }
+        break;
       case Reply::Kind::kPause:
         if (!SleepUnlessStopping(step.interval, stopping)) return false;
         break;
@@ -368,6 +373,10 @@ Reply& Reply::Send(std::string bytes) {
 }
 Reply& Reply::Trickle(std::string bytes, size_t bytesPerStep, std::chrono::milliseconds interval) {
   steps_.push_back({Kind::kTrickle, std::move(bytes), std::max<size_t>(bytesPerStep, 1), interval});
+  return *this;
+}
+Reply& Reply::Repeat(std::string bytes, size_t times) {
+  steps_.push_back({Kind::kRepeat, std::move(bytes), times});
   return *this;
 }
 Reply& Reply::Pause(std::chrono::milliseconds duration) {

@@ -37,11 +37,11 @@ struct RecordedRequest {
 // the request said "Connection: close".
 class Reply {
  public:
-  enum class Kind { kSend, kTrickle, kPause, kClose, kReset, kHold, kTunnel, kForward };
+  enum class Kind { kSend, kTrickle, kRepeat, kPause, kClose, kReset, kHold, kTunnel, kForward };
   struct Step {
     Kind kind;
     std::string bytes;
-    size_t bytesPerStep = 0;
+    size_t bytesPerStep = 0;  // kTrickle: piece size; kRepeat: how many times
     std::chrono::milliseconds interval{0};
   };
 
@@ -49,6 +49,9 @@ class Reply {
   Reply& Send(std::string bytes);
   // The bytes in pieces of `bytesPerStep`, with `interval` between pieces.
   Reply& Trickle(std::string bytes, size_t bytesPerStep, std::chrono::milliseconds interval);
+  // The same bytes `times` times over, without holding them more than once. With a huge count
+  // it is a stream that never ends for the client: it stops when the client goes away.
+  Reply& Repeat(std::string bytes, size_t times);
   // Silence for a while.
   Reply& Pause(std::chrono::milliseconds duration);
   // Silence until the client goes away or the server stops.
