@@ -22,12 +22,13 @@ Text ToProgramText(std::u16string decoded) {
 
 }  // namespace
 
-Text DecodeDeclaredCharset(RegexObject& regex, const Bytes& body, const Text& pageText) {
+std::optional<Text> DecodeDeclaredCharset(RegexObject& regex, const Bytes& body,
+                                          const Text& pageText) {
   platform::ApartmentScope apartment;
   const Text sniff = Left(pageText, kCharsetSniffLength);
-  if (!regex.Create(Text(kCharsetDeclarationPattern), sniff)) return pageText;
+  if (!regex.Create(Text(kCharsetDeclarationPattern), sniff)) return std::nullopt;
 
-  Text result = pageText;
+  std::optional<Text> result;
   const Text declared = regex.SubmatchText(1, 1);
   if (!declared.empty() && declared != "gbk" && declared != "gb2312") {
     // A name the decoder does not know leaves the page text as it was.

@@ -1,12 +1,15 @@
 #include "net/web_fetch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "net/body_buffer.h"
 #include "net/header_lines.h"
 #include "net/page_decoding.h"
 #include "net/utf16_bytes.h"
@@ -152,8 +155,9 @@ struct Handles {
   ~Handles() { CloseAll(); }
 };
 
-// Reads the body chunk by chunk as the client reports it available. A failed read records
-// 713 and keeps the bytes read before it.
+// Reads the body chunk by chunk as the client reports it available, each chunk into a buffer
+// of that many zero bytes (one buffer, reused) and then onto the body. A failed read records
+// 713 and keeps the bytes read before it. More body than the bound counts as a failed read.
 Bytes ReadBody(platform::HttpRequest& request, Text& statusMessage) {
   Bytes body;
   Bytes chunk;
@@ -167,12 +171,13 @@ Bytes ReadBody(platform::HttpRequest& request, Text& statusMessage) {
       break;
     }
     read = std::min(read, available);
-    if (body.size() + read > kMaxBodyBytes) {
-      body.append(chunk.data(), kMaxBodyBytes - body.size());
+    const size_t kept = std::min<size_t>(read, kMaxBodyBytes - body.size());
+    ReserveBodyCapacity(body, body.size() + kept);
+    body.append(chunk.data(), kept);
+    if (kept < read) {
       statusMessage = kReadFailed;
       break;
     }
-    body.append(chunk.data(), read);
   }
   return body;
 }
@@ -192,7 +197,7 @@ std::optional<Text> QueryRawHeaders(platform::HttpRequest& request) {
 // page text. Returns the page text, or nullopt when the header query failed.
 std::optional<Text> ReadResponse(platform::HttpRequest& request, const WebFetchOptions& options,
                                  Outputs& out, RegexObject& regex) {
-  const Bytes body = ReadBody(request, out.statusMessage);
+  Bytes body = ReadBody(request, out.statusMessage);
 
   std::optional<Text> rawHeaders = QueryRawHeaders(request);
   if (!rawHeaders) return std::nullopt;
@@ -201,9 +206,24 @@ std::optional<Text> ReadResponse(platform::HttpRequest& request, const WebFetchO
   ReadHeaderLines(out.responseHeaders, out.statusMessage, out.receivedCookies, out.redirectTarget,
                   options.sendCookies, options.mergeCookies.value_or(true));
 
-  out.responseBytes = body;
-  Text page = body.substr(0, body.find('\0'));
-  return DecodeDeclaredCharset(regex, body, page);
+  // The page text is the body up to its first zero byte. When the caller does not ask for
+  // the bytes and there is no zero byte, the page text takes over the body's buffer instead of
+  // copying it: nothing could read the routine's own copy of the bytes.
+  const size_t zero = body.find('\0');
+  const Bytes* bytes = &body;
+  Text page;
+  if (options.responseBytes != nullptr) {
+    out.responseBytes = std::move(body);
+    bytes = &out.responseBytes;
+    page = bytes->substr(0, zero);
+  } else if (zero == Bytes::npos) {
+    page = std::move(body);
+    bytes = &page;
+  } else {
+    page = body.substr(0, zero);
+  }
+  std::optional<Text> decoded = DecodeDeclaredCharset(regex, *bytes, page);
+  return decoded ? std::move(*decoded) : std::move(page);
 }
 
 }  // namespace
@@ -327,7 +347,7 @@ Text WebFetch(const Text& url, const WebFetchOptions& options, platform::HttpCli
   platform::ProcessPendingEvents();
 
   handles.CloseAll();
-  return page.value_or(Text());
+  return page ? std::move(*page) : Text();
 }
 
 }  // namespace quillmere

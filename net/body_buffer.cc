@@ -1,0 +1,41 @@
+#include "net/body_buffer.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+namespace quillmere {
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+// Below this a buffer gains too little from huge pages to be worth asking.
+constexpr size_t kHugePagesFrom = size_t{4} << 20;
+
+// Advice only: where the kernel has no huge pages to give, nothing changes.
+void PreferHugePages(char* data, size_t size) {
+  const uintptr_t start = reinterpret_cast<uintptr_t>(data);
+  const uintptr_t begin = (start + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
+  const uintptr_t end = (start + size) & ~uintptr_t{kHugePage - 1};
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+}  // namespace
+
+void ReserveBodyCapacity(Bytes& body, size_t needed) {
+  if (needed <= body.capacity()) return;
+  const size_t capacity = std::max(needed, body.capacity() * 2);
+  if (capacity < kHugePagesFrom) {
+    body.reserve(capacity);
+    return;
+  }
+  // A fresh, still untouched buffer takes the advice first, then the bytes.
+  Bytes larger;
+  larger.reserve(capacity);
+  PreferHugePages(larger.data(), larger.capacity());
+  larger.append(body);
+  body = std::move(larger);
+}
+
+}  // namespace quillmere
