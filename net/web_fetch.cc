@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "net/body_buffer.h"
@@ -14,26 +15,33 @@
 #include "net/page_decoding.h"
 #include "net/utf16_bytes.h"
 #include "pattern/regex_object.h"
+#include "platform/codepage936.h"
 #include "platform/event_pump.h"
 #include "platform/http_client.h"
 
 namespace quillmere {
 namespace {
 
-constexpr const char* kNoPlatform = "700 当前系统不支持WinHttp服务!";
-constexpr const char* kBadUrl = "701 解析URL地址失败!";
-constexpr const char* kNoSession = "702 创建WinHttp会话失败!";
-constexpr const char* kNoConnection = "703 创建WinHttp连接失败!";
-constexpr const char* kNoRequest = "704 创建WinHttp请求失败!";
-constexpr const char* kNoTimeouts = "705 设置超时时间失败!";
+// The numbered messages. The source holds them as UTF-16; statusMessage gets them as program
+// text (code page 936) through Message().
+constexpr std::u16string_view kNoPlatform = u"700 当前系统不支持WinHttp服务!";
+constexpr std::u16string_view kBadUrl = u"701 解析URL地址失败!";
+constexpr std::u16string_view kNoSession = u"702 创建WinHttp会话失败!";
+constexpr std::u16string_view kNoConnection = u"703 创建WinHttp连接失败!";
+constexpr std::u16string_view kNoRequest = u"704 创建WinHttp请求失败!";
+constexpr std::u16string_view kNoTimeouts = u"705 设置超时时间失败!";
 // Failed credentials, for the server as for the proxy, record the same message.
-constexpr const char* kNoCredentials = "707 设置代理凭证失败!";
-constexpr const char* kNoCookieOption = "708 禁止自动设置Cookies失败!";
-constexpr const char* kNoRedirectOption = "709 重定向设置失败!";
-constexpr const char* kNoHeaders = "710 设置协议头失败!";
-constexpr const char* kSendFailed = "711 发送请求失败!";
-constexpr const char* kNoResponse = "712 服务器未响应!";
-constexpr const char* kReadFailed = "713 读取数据失败!";
+constexpr std::u16string_view kNoCredentials = u"707 设置代理凭证失败!";
+constexpr std::u16string_view kNoCookieOption = u"708 禁止自动设置Cookies失败!";
+constexpr std::u16string_view kNoRedirectOption = u"709 重定向设置失败!";
+constexpr std::u16string_view kNoHeaders = u"710 设置协议头失败!";
+constexpr std::u16string_view kSendFailed = u"711 发送请求失败!";
+constexpr std::u16string_view kNoResponse = u"712 服务器未响应!";
+constexpr std::u16string_view kReadFailed = u"713 读取数据失败!";
+
+Text Message(std::u16string_view message) {
+  return platform::Utf16ToCp936(message);
+}
 
 constexpr int kDefaultTimeoutMs = 30000;
 // A response body beyond this is not read: a server that never stops sending would otherwise
@@ -167,7 +175,7 @@ Bytes ReadBody(platform::HttpRequest& request, Text& statusMessage) {
     chunk.assign(available, '\0');
     uint32_t read = 0;
     if (!request.ReadData(chunk.data(), available, read)) {
-      statusMessage = kReadFailed;
+      statusMessage = Message(kReadFailed);
       break;
     }
     read = std::min(read, available);
@@ -175,7 +183,7 @@ Bytes ReadBody(platform::HttpRequest& request, Text& statusMessage) {
     ReserveBodyCapacity(body, body.size() + kept);
     body.append(chunk.data(), kept);
     if (kept < read) {
-      statusMessage = kReadFailed;
+      statusMessage = Message(kReadFailed);
       break;
     }
   }
@@ -240,7 +248,7 @@ Text WebFetch(const Text& url, const WebFetchOptions& options, platform::HttpCli
   RegexObject regex;  // for the character-set step; holds the call's apartment pair
   Outputs out(options);
   if (!client.CheckPlatform()) {
-    out.statusMessage = kNoPlatform;
+    out.statusMessage = Message(kNoPlatform);
     return {};
   }
 
@@ -273,8 +281,8 @@ Text WebFetch(const Text& url, const WebFetchOptions& options, platform::HttpCli
           const int timeout = TimeoutMilliseconds(options.timeoutSeconds);
           if (request.SetTimeouts(timeout, timeout, timeout, timeout)) {
             // These four settings leave at once when they fail, without processing events.
-            auto failNow = [&](const char* message) {
-              out.statusMessage = message;
+            auto failNow = [&](std::u16string_view message) {
+              out.statusMessage = Message(message);
               handles.CloseAll();
               return Text();
             };
@@ -314,35 +322,35 @@ Text WebFetch(const Text& url, const WebFetchOptions& options, platform::HttpCli
                   page = ReadResponse(request, options, out, regex);
                   platform::ProcessPendingEvents();
                 } else {
-                  out.statusMessage = kNoResponse;
+                  out.statusMessage = Message(kNoResponse);
                 }
                 platform::ProcessPendingEvents();
               } else {
-                out.statusMessage = kSendFailed;
+                out.statusMessage = Message(kSendFailed);
               }
               platform::ProcessPendingEvents();
             } else {
-              out.statusMessage = kNoHeaders;
+              out.statusMessage = Message(kNoHeaders);
             }
             platform::ProcessPendingEvents();
           } else {
-            out.statusMessage = kNoTimeouts;
+            out.statusMessage = Message(kNoTimeouts);
           }
           platform::ProcessPendingEvents();
         } else {
-          out.statusMessage = kNoRequest;
+          out.statusMessage = Message(kNoRequest);
         }
         platform::ProcessPendingEvents();
       } else {
-        out.statusMessage = kNoConnection;
+        out.statusMessage = Message(kNoConnection);
       }
       platform::ProcessPendingEvents();
     } else {
-      out.statusMessage = kNoSession;
+      out.statusMessage = Message(kNoSession);
     }
     platform::ProcessPendingEvents();
   } else {
-    out.statusMessage = kBadUrl;
+    out.statusMessage = Message(kBadUrl);
   }
   platform::ProcessPendingEvents();
 

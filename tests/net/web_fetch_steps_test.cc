@@ -8,6 +8,7 @@
 
 #include "net/web_fetch.h"
 #include "platform/apartment.h"
+#include "platform/codepage936.h"
 #include "platform/event_pump.h"
 #include "tests/net/recording_http_client.h"
 
@@ -36,7 +37,7 @@ const std::vector<std::string> kAllThree = {"CloseRequest", "CloseConnection", "
 
 struct StepCase {
   const char* failingStep;
-  const char* expectedStatus;
+  const char16_t* expectedStatus;  // as UTF-16; compared as code page 936
   int expectedEvents;
   std::vector<std::string> expectedCloses;
   const char* expectedPage;
@@ -78,7 +79,7 @@ TEST_P(WebFetchStepTest, RecordsMessageClosesHandlesAndProcessesEvents) {
   const Text page = WebFetch("http://example.test/", options, client);
 
   EXPECT_EQ(page, c.expectedPage);
-  EXPECT_EQ(status, c.expectedStatus);
+  EXPECT_EQ(status, platform::Utf16ToCp936(c.expectedStatus));
   EXPECT_EQ(events.count, c.expectedEvents);
   EXPECT_EQ(ClosesIn(client.calls), c.expectedCloses);
   EXPECT_EQ(platform::ApartmentDepth(), depthBefore);
@@ -100,28 +101,28 @@ TEST_P(WebFetchStepTest, RecordsMessageClosesHandlesAndProcessesEvents) {
 INSTANTIATE_TEST_SUITE_P(
     EveryFailurePoint, WebFetchStepTest,
     ::testing::Values(
-        StepCase{"CheckPlatform", "700 当前系统不支持WinHttp服务!", 0, {}, "", false},
-        StepCase{"CrackUrl", "701 解析URL地址失败!", 1, {}, "", false},
-        StepCase{"Open", "702 创建WinHttp会话失败!", 2, {}, "", false},
-        StepCase{"Connect", "703 创建WinHttp连接失败!", 3, {"CloseRoot"}, "", false},
+        StepCase{"CheckPlatform", u"700 当前系统不支持WinHttp服务!", 0, {}, "", false},
+        StepCase{"CrackUrl", u"701 解析URL地址失败!", 1, {}, "", false},
+        StepCase{"Open", u"702 创建WinHttp会话失败!", 2, {}, "", false},
+        StepCase{"Connect", u"703 创建WinHttp连接失败!", 3, {"CloseRoot"}, "", false},
         StepCase{"OpenRequest",
-                 "704 创建WinHttp请求失败!",
+                 u"704 创建WinHttp请求失败!",
                  4,
                  {"CloseConnection", "CloseRoot"},
                  "",
                  false},
-        StepCase{"SetTimeouts", "705 设置超时时间失败!", 5, kAllThree, "", false},
-        StepCase{"SetServerCredentials", "707 设置代理凭证失败!", 0, kAllThree, "", false},
-        StepCase{"SetProxyCredentials", "707 设置代理凭证失败!", 0, kAllThree, "", false},
-        StepCase{"SetOption63/1", "708 禁止自动设置Cookies失败!", 0, kAllThree, "", false},
-        StepCase{"SetOption79/1", "708 禁止自动设置Cookies失败!", 0, kAllThree, "", false},
-        StepCase{"SetOption63/2", "709 重定向设置失败!", 0, kAllThree, "", false},
-        StepCase{"AddHeaders", "710 设置协议头失败!", 6, kAllThree, "", false},
-        StepCase{"Send", "711 发送请求失败!", 7, kAllThree, "", false},
-        StepCase{"ReceiveResponse", "712 服务器未响应!", 8, kAllThree, "", false},
-        StepCase{"QueryRawHeaders", "caller-status", 9, kAllThree, "", false},
-        StepCase{"ReadData,QueryRawHeaders", "713 读取数据失败!", 9, kAllThree, "", false},
-        StepCase{"", "200 OK", 13, kAllThree, "hello", true}));
+        StepCase{"SetTimeouts", u"705 设置超时时间失败!", 5, kAllThree, "", false},
+        StepCase{"SetServerCredentials", u"707 设置代理凭证失败!", 0, kAllThree, "", false},
+        StepCase{"SetProxyCredentials", u"707 设置代理凭证失败!", 0, kAllThree, "", false},
+        StepCase{"SetOption63/1", u"708 禁止自动设置Cookies失败!", 0, kAllThree, "", false},
+        StepCase{"SetOption79/1", u"708 禁止自动设置Cookies失败!", 0, kAllThree, "", false},
+        StepCase{"SetOption63/2", u"709 重定向设置失败!", 0, kAllThree, "", false},
+        StepCase{"AddHeaders", u"710 设置协议头失败!", 6, kAllThree, "", false},
+        StepCase{"Send", u"711 发送请求失败!", 7, kAllThree, "", false},
+        StepCase{"ReceiveResponse", u"712 服务器未响应!", 8, kAllThree, "", false},
+        StepCase{"QueryRawHeaders", u"caller-status", 9, kAllThree, "", false},
+        StepCase{"ReadData,QueryRawHeaders", u"713 读取数据失败!", 9, kAllThree, "", false},
+        StepCase{"", u"200 OK", 13, kAllThree, "hello", true}));
 
 TEST(WebFetchSteps, ReadFailureKeepsBytesBeforeItAndStatusTextReplacesMessage) {
   RecordingHttpClient client;

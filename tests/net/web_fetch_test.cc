@@ -7,6 +7,7 @@
 
 #include "net/web_fetch.h"
 #include "platform/apartment.h"
+#include "platform/codepage936.h"
 #include "platform/http_client.h"
 #include "tests/support/loopback_server.h"
 
@@ -199,13 +200,13 @@ TEST(WebFetch, FailuresLeaveTheOtherOutputsAlone) {
   struct Case {
     Text url;
     int timeoutSeconds;
-    const char* status;
+    const char16_t* status;
   };
   const Case cases[] = {
-      {"", 0, "701 解析URL地址失败!"},
-      {"ftp://127.0.0.1/file", 0, "701 解析URL地址失败!"},
-      {"http://127.0.0.1:" + std::to_string(refusedPort) + "/", 0, "711 发送请求失败!"},
-      {silent.Url("/slow"), 1, "712 服务器未响应!"},
+      {"", 0, u"701 解析URL地址失败!"},
+      {"ftp://127.0.0.1/file", 0, u"701 解析URL地址失败!"},
+      {"http://127.0.0.1:" + std::to_string(refusedPort) + "/", 0, u"711 发送请求失败!"},
+      {silent.Url("/slow"), 1, u"712 服务器未响应!"},
   };
   for (const Case& c : cases) {
     WebFetchOptions options;
@@ -214,7 +215,7 @@ TEST(WebFetch, FailuresLeaveTheOtherOutputsAlone) {
     Fetched f = Fetch(c.url, options);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << c.url;
     EXPECT_EQ(f.page, "") << c.url;
-    EXPECT_EQ(f.status, c.status) << c.url;
+    EXPECT_EQ(f.status, platform::Utf16ToCp936(c.status)) << c.url;
     EXPECT_EQ(f.headers, "untouched");
     EXPECT_EQ(f.target, "untouched");
     EXPECT_EQ(f.bytes, "untouched");
