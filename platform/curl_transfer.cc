@@ -10,6 +10,16 @@ namespace quillmere::platform {
 namespace {
 
 constexpr int kPumpSliceMs = 50;
+// libcurl's receive buffer: four times its default, so that a fast server's body arrives in
+// fewer writes, and still small enough to stay in the cache. Larger buffers were slower:
+// every fresh page costs a fault.
+constexpr long kReceiveBufferBytes = 64L << 10;
+// How much body a wait for body gathers before it reports it, and how long it keeps
+// gathering after the first byte. Reporting each small write makes the reader run thousands
+// of rounds for a large page; batches much larger than the cache make every copy of them
+// slower. A slow server still sees its bytes handed on quickly.
+constexpr size_t kBodyBatchBytes = size_t{64} << 10;
+constexpr auto kBodyBatchWait = std::chrono::milliseconds(20);
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -145,6 +155,7 @@ bool CurlTransfer::ConfigureHandle() {
   }
   set(curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
   set(curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, settings_.connectTimeoutMs));
+  set(curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes));
   if (settings_.cookies) set(curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""));
 
   set(curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::HeaderCallback));
@@ -287,6 +298,10 @@ void CurlTransfer::CheckIdle() {
 }
 
 bool CurlTransfer::Pump(const std::function<bool()>& ready) {
+  return Pump(ready, [] { return kPumpSliceMs; });
+}
+
+bool CurlTransfer::Pump(const std::function<bool()>& ready, const std::function<int()>& sliceMs) {
   for (;;) {
     if (ready()) return true;
     if (finished_) return false;
@@ -297,7 +312,7 @@ bool CurlTransfer::Pump(const std::function<bool()>& ready) {
     CheckIdle();
     if (finished_) return ready();
     int descriptors = 0;
-    curl_multi_poll(multi_.get(), nullptr, 0, kPumpSliceMs, &descriptors);
+    curl_multi_poll(multi_.get(), nullptr, 0, std::clamp(sliceMs(), 0, kPumpSliceMs), &descriptors);
     ProcessEventsWhileWaiting();
   }
 }
@@ -313,9 +328,24 @@ bool CurlTransfer::WaitForResponse() {
 bool CurlTransfer::WaitForBody(uint32_t& available) {
   available = 0;
   if (!haveFinal_) return false;
-  const bool buffered = Pump([this] { return body_.size() > readPos_; });
-  if (buffered) {
-    available = static_cast<uint32_t>(std::min<size_t>(body_.size() - readPos_, UINT32_MAX));
+  auto buffered = [this] { return body_.size() - readPos_; };
+  using Clock = std::chrono::steady_clock;
+  std::optional<Clock::time_point> firstByte;
+  auto remainingMs = [&]() -> long {
+    if (!firstByte) return kPumpSliceMs;
+    return std::chrono::ceil<std::chrono::milliseconds>(*firstByte + kBodyBatchWait - Clock::now())
+        .count();
+  };
+  // Enough is gathered once the transfer ended, a batch is full or the batch's time is up.
+  const bool gathered = Pump(
+      [&] {
+        if (buffered() == 0) return false;
+        if (!firstByte) firstByte = Clock::now();
+        return finished_ || buffered() >= kBodyBatchBytes || remainingMs() <= 0;
+      },
+      [&] { return static_cast<int>(std::max(0L, remainingMs())); });
+  if (gathered || buffered() > 0) {
+    available = static_cast<uint32_t>(std::min<size_t>(buffered(), UINT32_MAX));
     return true;
   }
   return result_ == CURLE_OK;
@@ -323,16 +353,25 @@ bool CurlTransfer::WaitForBody(uint32_t& available) {
 
 bool CurlTransfer::Read(char* buffer, uint32_t size, uint32_t& read) {
   read = 0;
-  uint32_t available = 0;
-  if (!WaitForBody(available)) return false;
-  const uint32_t count = std::min(size, available);
+  if (!haveFinal_) return false;
+  const bool any = Pump([this] { return body_.size() > readPos_; });
+  if (!any && result_ != CURLE_OK) return false;
+  const uint32_t count = static_cast<uint32_t>(std::min<size_t>(size, body_.size() - readPos_));
   if (count > 0) std::memcpy(buffer, body_.data() + readPos_, count);
   readPos_ += count;
   read = count;
-  // Drop handed-out bytes once they are the larger part of the buffer.
-  if (readPos_ > body_.size() / 2) {
+  // The buffer is reused: emptied once everything was handed out, and handed-out bytes are
+  // dropped once they are the larger part of it.
+  if (readPos_ == body_.size()) {
+    body_.clear();
+    readPos_ = 0;
+  } else if (readPos_ > body_.size() / 2) {
     body_.erase(0, readPos_);
     readPos_ = 0;
+  }
+  if (paused_ && body_.size() - readPos_ < kBodyBatchBytes && attached_) {
+    paused_ = false;
+    curl_easy_pause(easy_.get(), CURLPAUSE_CONT);
   }
   return true;
 }
@@ -386,7 +425,14 @@ size_t CurlTransfer::HeaderCallback(char* data, size_t size, size_t count, void*
 size_t CurlTransfer::WriteCallback(char* data, size_t size, size_t count, void* self) {
   auto* transfer = static_cast<CurlTransfer*>(self);
   // The body of a redirect that is followed is not the response's body.
-  if (transfer->haveFinal_) transfer->body_.append(data, size * count);
+  if (!transfer->haveFinal_) return size * count;
+  // A full batch not yet handed out: libcurl keeps these bytes until the reader made room,
+  // rather than the whole body piling up here.
+  if (transfer->body_.size() - transfer->readPos_ >= kBodyBatchBytes) {
+    transfer->paused_ = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
+  transfer->body_.append(data, size * count);
   return size * count;
 }
 

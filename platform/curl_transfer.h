@@ -50,8 +50,9 @@ class CurlTransfer {
   // Until the final response's header block is complete. False when the transfer ended or
   // timed out first, or redirected more than kMaxRedirects times.
   bool WaitForResponse();
-  // Until body bytes are buffered or the transfer ended. Reports the buffered count (0 at a
-  // clean end); false when the transfer broke and nothing is buffered.
+  // Until the transfer ended, or body bytes are buffered and either a batch of them is full or
+  // a short time passed since the first of them. Reports the buffered count (0 at a clean
+  // end); false when the transfer broke and nothing is buffered.
   bool WaitForBody(uint32_t& available);
   // Hands out up to `size` buffered bytes, waiting for some when none are buffered.
   bool Read(char* buffer, uint32_t size, uint32_t& read);
@@ -66,6 +67,8 @@ class CurlTransfer {
   bool ConfigureLeg();
   bool StartNextLeg();
   bool Pump(const std::function<bool()>& ready);
+  // As above, each poll waiting at most sliceMs() (never more than the usual slice).
+  bool Pump(const std::function<bool()>& ready, const std::function<int()>& sliceMs);
   void HandleMessages();
   void CheckIdle();
   void Finish(CURLcode result);
@@ -104,6 +107,7 @@ class CurlTransfer {
   // Body bytes not yet handed out start at readPos_.
   std::string body_;
   size_t readPos_ = 0;
+  bool paused_ = false;  // receiving waits for the reader to take a full batch
 
   bool finished_ = false;
   CURLcode result_ = CURLE_OK;
