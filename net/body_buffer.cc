@@ -10,8 +10,8 @@ namespace quillmere {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
-// Below this a buffer gains too little from huge pages to be worth asking.
-constexpr size_t kHugePagesFrom = size_t{4} << 20;
+// From this size on the buffer is reserved up to the limit at once.
+constexpr size_t kLargeFrom = size_t{256} << 10;
 
 // Advice only: where the kernel has no huge pages to give, nothing changes.
 void PreferHugePages(char* data, size_t size) {
@@ -23,16 +23,19 @@ void PreferHugePages(char* data, size_t size) {
 
 }  // namespace
 
-void ReserveBodyCapacity(Bytes& body, size_t needed) {
+void ReserveBodyCapacity(Bytes& body, size_t needed, size_t limit) {
   if (needed <= body.capacity()) return;
   const size_t capacity = std::max(needed, body.capacity() * 2);
-  if (capacity < kHugePagesFrom) {
+  if (capacity < kLargeFrom) {
     body.reserve(capacity);
     return;
   }
-  // A fresh, still untouched buffer takes the advice first, then the bytes.
+  // Once large, the buffer goes straight to the limit: address space is cheap, and pages
+  // that are never written are never faulted in, while every step of doubling would copy
+  // the whole body into fresh memory again. A fresh, still untouched buffer takes the
+  // advice first, then the bytes.
   Bytes larger;
-  larger.reserve(capacity);
+  larger.reserve(std::max(needed, limit));
   PreferHugePages(larger.data(), larger.capacity());
   larger.append(body);
   body = std::move(larger);

@@ -180,7 +180,7 @@ Bytes ReadBody(platform::HttpRequest& request, Text& statusMessage) {
     }
     read = std::min(read, available);
     const size_t kept = std::min<size_t>(read, kMaxBodyBytes - body.size());
-    ReserveBodyCapacity(body, body.size() + kept);
+    ReserveBodyCapacity(body, body.size() + kept, kMaxBodyBytes);
     body.append(chunk.data(), kept);
     if (kept < read) {
       statusMessage = Message(kReadFailed);
