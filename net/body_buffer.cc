@@ -1,6 +1,7 @@
 #include "net/body_buffer.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -21,24 +22,40 @@ void PreferHugePages(char* data, size_t size) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// Faults in the pages that [data, data + size) lies on with one call rather than one page
+// fault for each page, which costs far more on a virtual machine. Nothing changes where the
+// kernel cannot do this.
+void PopulateForWriting(char* data, size_t size) {
+  if (size == 0) return;
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t begin = reinterpret_cast<uintptr_t>(data) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size + page - 1) & ~(page - 1);
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
 }  // namespace
 
 void ReserveBodyCapacity(Bytes& body, size_t needed, size_t limit) {
-  if (needed <= body.capacity()) return;
-  const size_t capacity = std::max(needed, body.capacity() * 2);
-  if (capacity < kLargeFrom) {
-    body.reserve(capacity);
+  if (needed > body.capacity()) {
+    const size_t capacity = std::max(needed, body.capacity() * 2);
+    if (capacity < kLargeFrom) {
+      body.reserve(capacity);
+      return;
+    }
+    // Once large, the buffer goes straight to the limit: address space is cheap, and pages
+    // that are never written are never faulted in, while every step of doubling would copy
+    // the whole body into fresh memory again. A fresh, still untouched buffer takes the
+    // advice first, then the bytes.
+    Bytes larger;
+    larger.reserve(std::max(needed, limit));
+    PreferHugePages(larger.data(), larger.capacity());
+    PopulateForWriting(larger.data(), needed);
+    larger.append(body);
+    body = std::move(larger);
     return;
   }
-  // Once large, the buffer goes straight to the limit: address space is cheap, and pages
-  // that are never written are never faulted in, while every step of doubling would copy
-  // the whole body into fresh memory again. A fresh, still untouched buffer takes the
-  // advice first, then the bytes.
-  Bytes larger;
-  larger.reserve(std::max(needed, limit));
-  PreferHugePages(larger.data(), larger.capacity());
-  larger.append(body);
-  body = std::move(larger);
+  if (body.capacity() >= kLargeFrom)
+    PopulateForWriting(body.data() + body.size(), needed - body.size());
 }
 
 }  // namespace quillmere
