@@ -20,8 +20,12 @@ void LoadResultPage(RegexObject& regex, const SearchControls& controls, const Te
   // An empty or unfitting page simply yields no hits.
   regex.Create(Text(kResultPattern), pageContent);
   const int hits = regex.MatchCount();
+  // Every hit's row is added at once, then filled: hit n shows n in column 0 and its three
+  // groups in columns 1 to 3. Nothing can look at the list while it fills.
+  const int first = platform::AppendRows(controls.超级列表框, hits);
   for (int hit = 1; hit <= hits; ++hit) {
-    const int row = platform::AppendRow(controls.超级列表框, std::to_string(hit));
+    const int row = first + hit - 1;
+    platform::SetCellText(controls.超级列表框, row, 0, std::to_string(hit));
     for (int group = 1; group <= 3; ++group) {
       platform::SetCellText(controls.超级列表框, row, group, regex.SubmatchText(hit, group));
     }

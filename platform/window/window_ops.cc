@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTableWidgetItem>
+#include <algorithm>
 #include <random>
 
 #include "platform/codepage936.h"
@@ -18,6 +19,11 @@
 namespace quillmere::platform {
 
 QString ToQString(const Text& text) {
+  // Code page 936 keeps the bytes below 0x80 as they are: pure ASCII text, such as row
+  // numbers, sizes and links, needs no converter.
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   return QString::fromStdU16String(Cp936ToUtf16(text));
 }
 
@@ -64,6 +70,13 @@ int AppendRow(QTableWidget& list, const Text& column0) {
   list.setRowCount(row + 1);
   list.setItem(row, 0, new QTableWidgetItem(ToQString(column0)));
   return row;
+}
+
+int AppendRows(QTableWidget& list, int count) {
+  // One insertion for all of them: the model and the view hear of it once, not once a row.
+  const int first = list.rowCount();
+  if (count > 0) list.setRowCount(first + count);
+  return first;
 }
 
 void SetCellText(QTableWidget& list, int row, int column, const Text& text) {

@@ -34,6 +34,8 @@ void SetTextColour(QLabel& label, uint32_t colour);
 void DeleteAllRows(QTableWidget& list);
 // Appends a row whose column 0 shows `column0`; returns its index.
 int AppendRow(QTableWidget& list, const Text& column0);
+// Appends `count` empty rows; returns the index of the first of them.
+int AppendRows(QTableWidget& list, int count);
 void SetCellText(QTableWidget& list, int row, int column, const Text& text);
 // Empty text for a cell that holds none or does not exist.
 Text ReadCellText(const QTableWidget& list, int row, int column);
