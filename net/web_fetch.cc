@@ -163,25 +163,26 @@ struct Handles {
   ~Handles() { CloseAll(); }
 };
 
-// Reads the body chunk by chunk as the client reports it available, each chunk into a buffer
-// of that many zero bytes (one buffer, reused) and then onto the body. A failed read records
+// Reads the body chunk by chunk as the client reports it available, each chunk straight onto
+// the end of the body (zero bytes first, then what the read hands out). A failed read records
 // 713 and keeps the bytes read before it. More body than the bound counts as a failed read.
 Bytes ReadBody(platform::HttpRequest& request, Text& statusMessage) {
   Bytes body;
-  Bytes chunk;
   for (;;) {
     uint32_t available = 0;
     if (!request.QueryDataAvailable(available) || available < 1) break;
-    chunk.assign(available, '\0');
+    const size_t before = body.size();
+    ReserveBodyCapacity(body, before + available, kMaxBodyBytes);
+    body.resize(before + available);
     uint32_t read = 0;
-    if (!request.ReadData(chunk.data(), available, read)) {
+    if (!request.ReadData(body.data() + before, available, read)) {
+      body.resize(before);
       statusMessage = Message(kReadFailed);
       break;
     }
     read = std::min(read, available);
-    const size_t kept = std::min<size_t>(read, kMaxBodyBytes - body.size());
-    ReserveBodyCapacity(body, body.size() + kept, kMaxBodyBytes);
-    body.append(chunk.data(), kept);
+    const size_t kept = std::min<size_t>(read, kMaxBodyBytes - before);
+    body.resize(before + kept);
     if (kept < read) {
       statusMessage = Message(kReadFailed);
       break;
