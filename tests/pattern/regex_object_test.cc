@@ -17,32 +17,31 @@ const Text kChineseTitle = "\xD6\xD0\xCE\xC4\xB5\xE7\xD3\xB0 2024 \xB8\xDF\xC7\x
 const Text kTrailByteTitle = "\x81\x41\x95\x5C-HD";
 const Text kQuoteMarker = "#\xD2\xFD\xBA\xC5";
 
-TEST(RegexObjectTest, FreshObjectGivesEmptyResults) {
-  RegexObject regex;
-  EXPECT_EQ(regex.PatternText(), "");
-  EXPECT_EQ(regex.ReplaceMatches("x"), "");
+// Every reading operation of an object that holds no match.
+void ExpectNoMatches(const RegexObject& regex) {
   EXPECT_EQ(regex.MatchCount(), 0);
   EXPECT_EQ(regex.MatchText(1), "");
   EXPECT_EQ(regex.SubmatchText(1, 1), "");
   EXPECT_EQ(regex.SubmatchCount(), 0);
+}
+
+TEST(RegexObjectTest, FreshObjectGivesEmptyResults) {
+  RegexObject regex;
+  EXPECT_EQ(regex.PatternText(), "");
+  EXPECT_EQ(regex.ReplaceMatches("x"), "");
+  ExpectNoMatches(regex);
 }
 
 TEST(RegexObjectTest, PatternWithoutMatchesStillSucceeds) {
   RegexObject regex;
   EXPECT_TRUE(regex.Create("zz", "abc"));
-  EXPECT_EQ(regex.MatchCount(), 0);
-  EXPECT_EQ(regex.MatchText(1), "");
-  EXPECT_EQ(regex.SubmatchText(1, 1), "");
-  EXPECT_EQ(regex.SubmatchCount(), 0);
+  ExpectNoMatches(regex);
 }
 
 TEST(RegexObjectTest, InvalidPatternFails) {
   RegexObject regex;
   EXPECT_FALSE(regex.Create("(ab", "ab"));
-  EXPECT_EQ(regex.MatchCount(), 0);
-  EXPECT_EQ(regex.MatchText(1), "");
-  EXPECT_EQ(regex.SubmatchText(1, 1), "");
-  EXPECT_EQ(regex.SubmatchCount(), 0);
+  ExpectNoMatches(regex);
   EXPECT_EQ(regex.ReplaceMatches("x"), "");
 }
 
